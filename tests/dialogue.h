@@ -5,16 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "test_files.h"
+
 // Runs |body| with |input| as standard input and returns all it printed.
 std::string Dialogue(const std::function<void()>& body, const std::string& input = "");
 
 // A path in a fresh, empty directory of the test's own.
 std::string TempPath(const std::string& name);
-
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& bytes);
-
-// |size| bytes that differ from sector to sector and from byte to byte.
-std::string Pattern(size_t size, unsigned seed = 1);
 
 #endif  // FLOPPY_IMAGER_TESTS_DIALOGUE_H_

@@ -22,48 +22,16 @@
 #include <vector>
 
 #include "pty_session.h"
+#include "shell_command.h"
+#include "test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr char kProgram[] = FLOPPY_IMAGER_BIN;
-constexpr char kMenu[] =
-    "NT/2000/XP HD/DD floppy image creator/writer 1.0\n"
-    "1 - from floppy to file\n2 - from file to floppy\nother key - quit\n";
-constexpr char kQuit[] = "Any key to quit ...\n";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  unsigned state = seed * 2654435761u + 1;
-  for (char& byte : bytes) {
-    state = state * 1103515245u + 12345u;
-    byte = static_cast<char>(state >> 16);
-  }
-  return bytes;
-}
-
-std::string Command(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char chunk[256];
-    while (fgets(chunk, sizeof chunk, pipe) != nullptr) output += chunk;
-    pclose(pipe);
-  }
-  while (!output.empty() && output.back() == '\n') output.pop_back();
-  return output;
-}
+constexpr const char* kMenu = kMenuText;
+constexpr const char* kQuit = kQuitText;
 
 // A loop device over a backing file of the test's own, released at the end.
 class LoopDevice {
@@ -109,13 +77,6 @@ std::string ShowAsDriveA(const std::string& device) {
   return "";
 }
 
-std::string Report(uint64_t cylinders, int heads, int sectors, uint64_t size) {
-  return "Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\nSectorsPerTrack:" +
-         std::to_string(sectors) + "\nTracksPerCylinder:" + std::to_string(heads) +
-         "\nCylinders:" + std::to_string(cylinders) +
-         "\nDisk Size in Bytes:" + std::to_string(size) + "\nImage file name:";
-}
-
 struct Medium {
   const char* name;
   uint64_t cylinders;
@@ -146,7 +107,7 @@ class EndToEndTest : public testing::Test {
   // A medium with |bytes| on it, as drive A.
   std::unique_ptr<LoopDevice> Drive(const std::string& backing, const std::string& bytes,
                                     bool read_only = false) {
-    WriteFile(backing, bytes);
+    WriteWholeFile(backing, bytes);
     auto drive = std::make_unique<LoopDevice>(backing, read_only);
     EXPECT_FALSE(drive->path().empty()) << "losetup failed for " << backing;
     return drive;
@@ -175,13 +136,6 @@ class EndToEndTest : public testing::Test {
 
   fs::path dir_;
 };
-
-// What the terminal shows of a run that typed |name| at the prompt.
-std::string Shown(const std::string& run_text, const std::string& name) {
-  return OnTerminal(kMenu + run_text.substr(0, run_text.find("Image file name:") + 16)) +
-         name + "\r\n" +
-         OnTerminal(run_text.substr(run_text.find("Image file name:") + 16) + kQuit);
-}
 
 TEST_F(EndToEndTest, NoDriveAReportsFailedOpen) {
   for (const char* key : {"1", "2"}) {
@@ -247,29 +201,29 @@ TEST_F(EndToEndTest, ImagesEveryPcSizeByteForByte) {
     const auto drive = Drive(Path("medium"), bytes);
     const PtyRun run = UseImager(drive->path(), "1", "disk.img");
     EXPECT_EQ(run.output,
-              Shown(Report(medium.cylinders, medium.heads, medium.sectors, medium.Size()) +
+              SessionWithTypedName(DriveReport(medium.cylinders, medium.heads, medium.sectors) +
                         "Reading...Read successful\nImage Created\nClosing Handle:1\n",
                     "disk.img"));
-    EXPECT_TRUE(ReadFile(Path("disk.img")) == bytes) << "image differs from the medium";
+    EXPECT_TRUE(ReadWholeFile(Path("disk.img")) == bytes) << "image differs from the medium";
   }
 }
 
 TEST_F(EndToEndTest, NameFromRedirectedInputAndKeysFromTheTerminal) {
   const std::string bytes = Pattern(737280, 7);
   const auto drive = Drive(Path("medium"), bytes);
-  WriteFile(Path("name"), Path("from-input.img") + " ignored words\n");
-  WriteFile(Path("from-input.img"), std::string(2000000, 'o'));  // replaced whole
+  WriteWholeFile(Path("name"), Path("from-input.img") + " ignored words\n");
+  WriteWholeFile(Path("from-input.img"), std::string(2000000, 'o'));  // replaced whole
   const PtyRun run = UseImager(drive->path(), "1", "", Path("name"));
-  EXPECT_EQ(run.output, OnTerminal(kMenu + Report(80, 2, 9, 737280) +
+  EXPECT_EQ(run.output, OnTerminal(kMenu + DriveReport(80, 2, 9) +
                                    "Reading...Read successful\nImage Created\n"
                                    "Closing Handle:1\n" + kQuit));
-  EXPECT_TRUE(ReadFile(Path("from-input.img")) == bytes);
+  EXPECT_TRUE(ReadWholeFile(Path("from-input.img")) == bytes);
 }
 
 TEST_F(EndToEndTest, EmptyMediumGivesEmptyImage) {
   const auto drive = Drive(Path("medium"), "");
   const PtyRun run = UseImager(drive->path(), "1", "empty.img");
-  EXPECT_EQ(run.output, Shown(Report(0, 1, 1, 0) +
+  EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(0, 1, 1) +
                                   "Reading...Read successful\nImage Created\nClosing Handle:1\n",
                               "empty.img"));
   EXPECT_TRUE(fs::exists(Path("empty.img")));
@@ -281,7 +235,7 @@ TEST_F(EndToEndTest, DestinationsThatCannotBeWritten) {
   for (const char* name : {"missing/disk.img", "/dev/full"}) {
     SCOPED_TRACE(name);
     const PtyRun run = UseImager(drive->path(), "1", name);
-    EXPECT_EQ(run.output, Shown(Report(80, 2, 18, 1474560) +
+    EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(80, 2, 18) +
                                     "Reading...Read successful\nDestination file error\n"
                                     "Closing Handle:1\n",
                                 name));
@@ -294,16 +248,16 @@ TEST_F(EndToEndTest, MediumBeyond4GiBIsNotImagedAndTheOldImageStays) {
   fs::resize_file(backing, (uint64_t{4} << 30) + (1 << 20));  // sparse
   LoopDevice drive(backing, false);
   ASSERT_FALSE(drive.path().empty());
-  WriteFile(Path("kept.img"), "an older image");
+  WriteWholeFile(Path("kept.img"), "an older image");
   const PtyRun run = UseImager(drive.path(), "1", "kept.img");
   EXPECT_EQ(run.output,
-            Shown("Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\n"
+            SessionWithTypedName("Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\n"
                   "SectorsPerTrack:1\nTracksPerCylinder:1\nCylinders:8390656\n"
                   "Disk Size in Bytes:4296015872\nImage file name:"
                   "Reading...Read successful\nIncorrect number of bytes was read\n"
                   "Closing Handle:1\n",
                   "kept.img"));
-  EXPECT_EQ(ReadFile(Path("kept.img")), "an older image");
+  EXPECT_EQ(ReadWholeFile(Path("kept.img")), "an older image");
 }
 
 TEST_F(EndToEndTest, WritesImagesOfAnyLengthOntoEveryPcSize) {
@@ -324,13 +278,13 @@ TEST_F(EndToEndTest, WritesImagesOfAnyLengthOntoEveryPcSize) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(medium.name) + ", " + c.what);
       const auto drive = Drive(Path("medium"), Pattern(medium.Size(), 9));
-      WriteFile(Path("in.img"), c.file);
+      WriteWholeFile(Path("in.img"), c.file);
       const PtyRun run = UseImager(drive->path(), "2", "in.img");
       EXPECT_EQ(run.output,
-                Shown(Report(medium.cylinders, medium.heads, medium.sectors, medium.Size()) +
+                SessionWithTypedName(DriveReport(medium.cylinders, medium.heads, medium.sectors) +
                           "Reading Image...OK, writing to disk ...\nClosing Handle:1\n",
                       "in.img"));
-      EXPECT_TRUE(ReadFile(Path("medium")) == c.medium) << "medium differs";
+      EXPECT_TRUE(ReadWholeFile(Path("medium")) == c.medium) << "medium differs";
     }
   }
 }
@@ -342,27 +296,27 @@ TEST_F(EndToEndTest, ImagesThatCannotBeReadLeaveTheMediumUntouched) {
   for (const char* name : {"missing.img", "a-directory"}) {
     SCOPED_TRACE(name);
     const PtyRun run = UseImager(drive->path(), "2", name);
-    EXPECT_EQ(run.output, Shown(Report(80, 2, 18, 1474560) +
+    EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(80, 2, 18) +
                                     "Reading Image...Problem with input file\n"
                                     "Closing Handle:1\n",
                                 name));
-    EXPECT_TRUE(ReadFile(Path("medium")) == before) << "medium changed";
+    EXPECT_TRUE(ReadWholeFile(Path("medium")) == before) << "medium changed";
   }
 }
 
 TEST_F(EndToEndTest, WriteProtectedMediumReportsTheShortWrite) {
   const std::string before = Pattern(737280, 12);
   const auto drive = Drive(Path("medium"), before, /*read_only=*/true);
-  WriteFile(Path("in.img"), Pattern(737280, 13));
+  WriteWholeFile(Path("in.img"), Pattern(737280, 13));
   const PtyRun run = UseImager(drive->path(), "2", "in.img");
   // A loop device opens read-write even when it is read-only; the floppy
   // driver refuses the open instead ("FAILED").
-  EXPECT_EQ(run.output, Shown(Report(80, 2, 9, 737280) +
+  EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(80, 2, 9) +
                                   "Reading Image...OK, writing to disk ...\n"
                                   "probably wrong disk - written only 0 bytes\n"
                                   "Closing Handle:1\n",
                               "in.img"));
-  EXPECT_TRUE(ReadFile(Path("medium")) == before) << "medium changed";
+  EXPECT_TRUE(ReadWholeFile(Path("medium")) == before) << "medium changed";
 }
 
 TEST_F(EndToEndTest, ImageMadeFromOneMediumRecreatesItOnAnother) {
@@ -373,7 +327,7 @@ TEST_F(EndToEndTest, ImageMadeFromOneMediumRecreatesItOnAnother) {
   }
   const auto target = Drive(Path("target"), std::string(1474560, '\xf6'));
   UseImager(target->path(), "2", "copy.img");
-  EXPECT_TRUE(ReadFile(Path("target")) == original) << "the copy differs";
+  EXPECT_TRUE(ReadWholeFile(Path("target")) == original) << "the copy differs";
 }
 
 TEST(WithoutTerminalTest, TheProgramEndsAtOnce) {
@@ -393,7 +347,7 @@ TEST(WithoutTerminalTest, TheProgramEndsAtOnce) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(ReadFile(output_path), std::string(kMenu) + kQuit);
+  EXPECT_EQ(ReadWholeFile(output_path), std::string(kMenu) + kQuit);
 }
 
 }  // namespace

@@ -80,15 +80,6 @@ void WriteAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-std::string OnTerminal(const std::string& text) {
-  std::string shown;
-  for (char c : text) {
-    if (c == '\n') shown += '\r';
-    shown += c;
-  }
-  return shown;
-}
-
 PtyRun RunOnPty(const PtyOptions& options, const std::vector<PtyStep>& steps) {
   PtyRun run;
   const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);

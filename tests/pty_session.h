@@ -44,7 +44,4 @@ struct PtyOptions {
 
 PtyRun RunOnPty(const PtyOptions& options, const std::vector<PtyStep>& steps);
 
-// |text| as a terminal shows it: every "\n" as "\r\n".
-std::string OnTerminal(const std::string& text);
-
 #endif  // FLOPPY_IMAGER_TESTS_PTY_SESSION_H_
