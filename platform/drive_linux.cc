@@ -1,4 +1,5 @@
-// Drive A on Linux: the first floppy drive, reached through its block device.
+// Drive A on Linux: the first floppy drive, or else a USB floppy drive,
+// reached through its block device.
 
 #include <errno.h>
 #include <fcntl.h>
@@ -9,14 +10,15 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <string>
 
+#include "platform/drive_a_linux.h"
 #include "platform/pc_geometry.h"
 #include "platform/raw_drive.h"
 
 namespace {
 
 constexpr char kDriveAName[] = "\\\\.\\A:";
-constexpr char kDriveADevice[] = "/dev/fd0";
 // The floppy driver counts in 512-byte sectors whatever the format.
 constexpr uint32_t kFloppySectorSize = 512;
 
@@ -69,9 +71,11 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD /*share*/,
       disposition != OPEN_EXISTING) {
     return INVALID_HANDLE_VALUE;
   }
+  const std::string device = DriveADevice("/dev", "/sys");
+  if (device.empty()) return INVALID_HANDLE_VALUE;
   int fd;
   do {
-    fd = open(kDriveADevice, AccessMode(access) | O_CLOEXEC);
+    fd = open(device.c_str(), AccessMode(access) | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
   return fd < 0 ? INVALID_HANDLE_VALUE : ToHandle(fd);
 }

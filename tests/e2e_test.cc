@@ -53,13 +53,18 @@ class LoopDevice {
 };
 
 // In the child: a /dev of its own holding only what the program may touch,
-// with |device| as drive A (none when empty).
-std::string ShowAsDriveA(const std::string& device) {
+// with |device| as /dev/|node_name| (none when empty), and |sysfs| (when given)
+// as the kernel's device tree.
+std::string ShowAsDriveA(const std::string& device, const std::string& node_name = "fd0",
+                         const std::string& sysfs = "") {
   struct stat status = {};
   if (!device.empty() && stat(device.c_str(), &status) != 0) return "stat " + device;
   if (unshare(CLONE_NEWNS) != 0) return "unshare";
   if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return "private /";
   if (mount("none", "/dev", "tmpfs", 0, "mode=755") != 0) return "tmpfs /dev";
+  if (!sysfs.empty() && mount(sysfs.c_str(), "/sys", nullptr, MS_BIND, nullptr) != 0) {
+    return "bind " + sysfs + " on /sys";
+  }
   struct Node {
     const char* path;
     int major, minor;
@@ -71,8 +76,9 @@ std::string ShowAsDriveA(const std::string& device) {
       return std::string("mknod ") + node.path;
     }
   }
-  if (!device.empty() && mknod("/dev/fd0", S_IFBLK | 0660, status.st_rdev) != 0) {
-    return "mknod /dev/fd0";
+  const std::string node_path = "/dev/" + node_name;
+  if (!device.empty() && mknod(node_path.c_str(), S_IFBLK | 0660, status.st_rdev) != 0) {
+    return "mknod " + node_path;
   }
   return "";
 }
@@ -328,6 +334,47 @@ TEST_F(EndToEndTest, ImageMadeFromOneMediumRecreatesItOnAnother) {
   const auto target = Drive(Path("target"), std::string(1474560, '\xf6'));
   UseImager(target->path(), "2", "copy.img");
   EXPECT_TRUE(ReadWholeFile(Path("target")) == original) << "the copy differs";
+}
+
+TEST_F(EndToEndTest, WithoutAFloppyDriveTheUsbFloppyDriveIsDriveA) {
+  // The device tree of a machine with a SATA disk and a USB floppy drive.
+  const fs::path sys = Path("sys");
+  const std::string usb = "devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0";
+  const std::string sata = "devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0";
+  fs::create_directories(sys / usb / "host6/target6:0:0/6:0:0:0/block/sdb");
+  fs::create_directories(sys / sata / "block/sda");
+  WriteWholeFile((sys / usb / "bInterfaceClass").string(), "08\n");
+  WriteWholeFile((sys / usb / "bInterfaceSubClass").string(), "04\n");
+  fs::create_directories(sys / "block");
+  fs::create_directory_symlink("../" + usb + "/host6/target6:0:0/6:0:0:0/block/sdb",
+                               sys / "block/sdb");
+  fs::create_directory_symlink("../" + sata + "/block/sda", sys / "block/sda");
+
+  const std::string bytes = Pattern(1474560, 31);
+  const auto floppy = Drive(Path("medium"), bytes);
+  const auto disk = Drive(Path("disk"), Pattern(1 << 20, 32));
+  PtyOptions options;
+  options.argv = {kProgram};
+  options.working_directory = dir_.string();
+  const std::string floppy_path = floppy->path();
+  const std::string disk_path = disk->path();
+  options.before_exec = [&] {
+    std::string error = ShowAsDriveA(floppy_path, "sdb", sys.string());
+    struct stat status = {};
+    if (error.empty() && stat(disk_path.c_str(), &status) == 0 &&
+        mknod("/dev/sda", S_IFBLK | 0660, status.st_rdev) != 0) {
+      error = "mknod /dev/sda";
+    }
+    return error;
+  };
+  const PtyRun run = RunOnPty(options, {{OnTerminal(kMenu), PtyStep::kKeys, "1"},
+                                        {"Image file name:", PtyStep::kLine, "usb.img\n"},
+                                        {OnTerminal(kQuit), PtyStep::kKeys, "q"}});
+  EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(80, 2, 18) +
+                                                 "Reading...Read successful\nImage Created\n"
+                                                 "Closing Handle:1\n",
+                                             "usb.img"));
+  EXPECT_TRUE(ReadWholeFile(Path("usb.img")) == bytes) << "image differs from the medium";
 }
 
 TEST(WithoutTerminalTest, TheProgramEndsAtOnce) {
