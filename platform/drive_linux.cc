@@ -33,6 +33,29 @@ int AccessMode(DWORD access) {
   return write ? O_WRONLY : O_RDONLY;
 }
 
+// The floppy driver tells formats apart by the start of track 0 alone, and
+// takes a 21-sector distribution disk for an 18-sector one: it would then
+// read 18 of every 21 sectors. When the boot sector says otherwise, the
+// driver is given the geometry it states. False when the driver refuses it.
+bool CorrectDmfDetection(int fd, struct floppy_struct* format) {
+  unsigned char boot_sector[512];
+  if (pread(fd, boot_sector, sizeof boot_sector, 0) != sizeof boot_sector ||
+      !BootSectorDescribesDmf(boot_sector) || format->sect >= kDmfSectorsPerTrack) {
+    return true;
+  }
+  struct floppy_struct dmf = *format;  // keeps the detected data rate
+  dmf.size = kDmfSectors;
+  dmf.sect = kDmfSectorsPerTrack;
+  dmf.head = kDmfHeads;
+  dmf.track = kDmfCylinders;
+  dmf.stretch = 0;
+  dmf.gap = 0x1c;
+  dmf.fmt_gap = 0x6c;
+  dmf.name = nullptr;
+  if (ioctl(fd, FDSETPRM, &dmf) != 0) return false;
+  return ioctl(fd, FDGETPRM, format) == 0 && format->sect == kDmfSectorsPerTrack;
+}
+
 bool QueryGeometry(int fd, DISK_GEOMETRY* geometry) {
   struct stat status;
   if (fstat(fd, &status) != 0) return false;
@@ -44,6 +67,7 @@ bool QueryGeometry(int fd, DISK_GEOMETRY* geometry) {
 
   struct floppy_struct format;
   if (ioctl(fd, FDGETPRM, &format) == 0) {
+    if (!CorrectDmfDetection(fd, &format)) return false;
     *geometry = DISK_GEOMETRY{};
     geometry->Cylinders.QuadPart = format.track;
     geometry->TracksPerCylinder = format.head;

@@ -19,6 +19,12 @@ constexpr PcFormat kPcFormats[] = {
 
 constexpr uint32_t kPcSectorSize = 512;
 
+uint32_t Little16(const unsigned char* at) { return at[0] | at[1] << 8; }
+
+uint32_t Little32(const unsigned char* at) {
+  return Little16(at) | static_cast<uint32_t>(Little16(at + 2)) << 16;
+}
+
 uint64_t Bytes(const PcFormat& format) {
   return uint64_t{format.cylinders} * format.heads * format.sectors * kPcSectorSize;
 }
@@ -60,4 +66,14 @@ MEDIA_TYPE PcMediaType(uint64_t cylinders, uint32_t heads, uint32_t sectors,
     }
   }
   return RemovableMedia;
+}
+
+bool BootSectorDescribesDmf(const unsigned char (&boot_sector)[512]) {
+  // The BIOS parameter block: sector size at 11, sectors in all at 19 (or,
+  // when that is 0, at 32), sectors per track at 24, heads at 26.
+  const uint32_t bytes_per_sector = Little16(boot_sector + 11);
+  const uint32_t short_total = Little16(boot_sector + 19);
+  const uint32_t total = short_total != 0 ? short_total : Little32(boot_sector + 32);
+  return bytes_per_sector == kPcSectorSize && Little16(boot_sector + 24) == kDmfSectorsPerTrack &&
+         Little16(boot_sector + 26) == kDmfHeads && total == kDmfSectors;
 }

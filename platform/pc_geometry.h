@@ -19,4 +19,15 @@ DISK_GEOMETRY GeometryForCapacity(uint64_t capacity, uint32_t bytes_per_sector);
 MEDIA_TYPE PcMediaType(uint64_t cylinders, uint32_t heads, uint32_t sectors,
                        uint32_t bytes_per_sector);
 
+// A 1.68 MB distribution disk: 80 cylinders, 2 heads, 21 sectors of 512
+// bytes, 3360 sectors in all.
+constexpr uint32_t kDmfCylinders = 80;
+constexpr uint32_t kDmfHeads = 2;
+constexpr uint32_t kDmfSectorsPerTrack = 21;
+constexpr uint32_t kDmfSectors = 3360;
+
+// True when |boot_sector| (a medium's first 512 bytes) describes such a disk:
+// 512-byte sectors, 21 sectors per track, 2 heads and 3360 sectors in all.
+bool BootSectorDescribesDmf(const unsigned char (&boot_sector)[512]);
+
 #endif  // FLOPPY_IMAGER_PLATFORM_PC_GEOMETRY_H_

@@ -85,7 +85,7 @@ std::string& SkipReason() {
 class FloppyDriverTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    for (const char* tool : {"qemu-system-x86_64", "cpio", "gzip"}) {
+    for (const char* tool : {"qemu-system-x86_64", "cpio", "gzip", "mformat"}) {
       if (Command(std::string("command -v ") + tool).empty()) {
         SkipReason() = std::string("needs ") + tool;
         return;
@@ -150,18 +150,37 @@ class FloppyDriverTest : public testing::Test {
 struct Medium {
   const char* name;
   unsigned cylinders, heads, sectors;
+  // mformat's options for a FAT boot sector at its start, or none.
+  const char* fat;
   size_t Size() const { return size_t{cylinders} * heads * sectors * 512; }
 };
 
 // One boot a medium: key 1 images it, the image goes out through a second
-// drive; then key 2 writes another image onto it.
+// drive; then key 2 writes another image onto it. Every sector's bytes differ
+// from every other's, so a sector read from the wrong place shows.
 TEST_F(FloppyDriverTest, ImagesAndWritesEachPcMedium) {
-  const Medium media[] = {{"1.44 MB", 80, 2, 18}, {"720 KB", 80, 2, 9}, {"2.88 MB", 80, 2, 36}};
+  const Medium media[] = {
+      {"1.44 MB", 80, 2, 18, nullptr},
+      {"1.44 MB FAT", 80, 2, 18, "-f 1440"},
+      {"720 KB", 80, 2, 9, nullptr},
+      {"2.88 MB", 80, 2, 36, nullptr},
+      // Taken for a 1.44 MB disk by the driver's own format detection.
+      {"1.68 MB distribution disk (FAT, 21 sectors a track)", 80, 2, 21, "-t 80 -h 2 -s 21"},
+  };
   for (const Medium& medium : media) {
     SCOPED_TRACE(medium.name);
     SetUp();
-    const std::string original = Pattern(medium.Size(), medium.sectors);
-    const std::string replacement = Pattern(medium.Size(), medium.sectors + 1);
+    std::string original = Pattern(medium.Size(), medium.sectors);
+    std::string replacement = Pattern(medium.Size(), medium.sectors + 1);
+    if (medium.fat != nullptr) {
+      const std::string formatted = Path("formatted");
+      ASSERT_EQ(Command("truncate -s " + std::to_string(medium.Size()) + " " + formatted +
+                        " && mformat -i " + formatted + " " + medium.fat + " :: && echo ok"),
+                "ok");
+      const std::string boot_sector = ReadWholeFile(formatted).substr(0, 512);
+      original.replace(0, 512, boot_sector);
+      replacement.replace(0, 512, boot_sector);
+    }
     WriteWholeFile(Path("medium"), original);
     WriteWholeFile(Path("out"), std::string(2949120, '\0'));
     GuestFile("in.img", replacement);
