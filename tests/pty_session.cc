@@ -6,6 +6,8 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 bool InMode(int terminal, PtyStep::Mode mode) {
+  if (mode == PtyStep::kAny) return true;
   struct termios settings;
   if (tcgetattr(terminal, &settings) != 0) return false;
   const bool canonical = (settings.c_lflag & ICANON) != 0;
@@ -24,15 +27,22 @@ bool InMode(int terminal, PtyStep::Mode mode) {
   return mode == PtyStep::kLine ? canonical : !canonical && !echo;
 }
 
-// Appends what the program wrote within |milliseconds| to |output|.
-void Collect(int master, std::string* output, int milliseconds) {
-  struct pollfd readable = {master, POLLIN, 0};
-  while (poll(&readable, 1, milliseconds) == 1 && (readable.revents & POLLIN)) {
-    char chunk[4096];
-    const ssize_t n = read(master, chunk, sizeof chunk);
-    if (n <= 0) return;
-    output->append(chunk, static_cast<size_t>(n));
-    milliseconds = 0;
+// Appends to |output| what the program writes until it has written
+// something and then paused, it has ended (|child| is a pidfd), or
+// |milliseconds| have passed.
+void Collect(int master, int child, std::string* output, int milliseconds) {
+  for (;;) {
+    struct pollfd ready[2] = {{master, POLLIN, 0}, {child, POLLIN, 0}};
+    if (poll(ready, 2, milliseconds) <= 0) return;
+    if (ready[0].revents & POLLIN) {
+      char chunk[4096];
+      const ssize_t n = read(master, chunk, sizeof chunk);
+      if (n <= 0) return;
+      output->append(chunk, static_cast<size_t>(n));
+      milliseconds = 0;
+    } else {
+      return;  // ended, and all it wrote has been read
+    }
   }
 }
 
@@ -93,20 +103,27 @@ PtyRun RunOnPty(const PtyOptions& options, const std::vector<PtyStep>& steps) {
   const int terminal = open(terminal_name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   tcgetattr(terminal, &run.before);
 
+  const Clock::time_point start = Clock::now();
   const pid_t child = fork();
   if (child == 0) StartChild(options, terminal_name.c_str());
+  const int child_fd = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
 
-  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(options.timeout_seconds);
+  const Clock::time_point deadline = start + std::chrono::seconds(options.timeout_seconds);
   bool exited = false;
+  struct rusage usage = {};
   auto check_exit = [&] {
-    if (!exited && waitpid(child, &run.status, WNOHANG) == child) exited = true;
+    if (!exited && wait4(child, &run.status, WNOHANG, &usage) == child) {
+      exited = true;
+      run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      run.max_rss_kb = usage.ru_maxrss;
+    }
     return exited;
   };
 
   size_t searched_from = 0;
   for (const PtyStep& step : steps) {
     for (;;) {
-      Collect(master, &run.output, 20);
+      Collect(master, child_fd, &run.output, 20);
       const size_t found = run.output.find(step.after, searched_from);
       if (found != std::string::npos && InMode(terminal, step.mode)) {
         searched_from = found + step.after.size();
@@ -125,14 +142,15 @@ PtyRun RunOnPty(const PtyOptions& options, const std::vector<PtyStep>& steps) {
     kill(child, options.signal_after_steps);
   }
   while (!check_exit() && !run.timed_out) {
-    Collect(master, &run.output, 20);
+    Collect(master, child_fd, &run.output, 20);
     if (Clock::now() > deadline) run.timed_out = true;
   }
   if (!exited) {
     kill(child, SIGKILL);
     waitpid(child, &run.status, 0);
   }
-  Collect(master, &run.output, 50);
+  Collect(master, -1, &run.output, 50);
+  if (child_fd >= 0) close(child_fd);
 
   tcgetattr(terminal, &run.after);
   struct termios raw = run.after;

@@ -11,10 +11,10 @@
 #include <vector>
 
 struct PtyStep {
-  enum Mode { kKeys, kLine };
+  enum Mode { kKeys, kLine, kAny };
   // Typed once the output so far (after the previous step's) contains |after|
   // and the terminal is in |mode|: kKeys, single keys without echo (ICANON
-  // and ECHO off); kLine, typed lines (ICANON on).
+  // and ECHO off); kLine, typed lines (ICANON on); kAny, whatever it is.
   std::string after;
   Mode mode;
   std::string typed;
@@ -25,6 +25,8 @@ struct PtyRun {
   int status = -1;          // as waitpid reports it
   bool timed_out = false;   // a step or the exit did not come; the program was killed
   size_t steps_typed = 0;   // steps whose keys were typed before the program ended
+  double seconds = 0;       // from the start to the end of the program
+  long max_rss_kb = 0;      // its peak resident memory
   struct termios before {};  // the terminal's settings when the program started
   struct termios after {};   // and when it had ended
   std::string unread;       // what was typed but never read by the program

@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kProgram[] = FLOPPY_IMAGER_BIN;
-constexpr char kGuestSession[] = GUEST_SESSION_BIN;
+constexpr char kPtyRun[] = PTY_RUN_BIN;
 constexpr char kVmScripts[] = VM_SCRIPTS_DIR;
 constexpr char kKernelDir[] = VM_KERNEL_DIR;
 
@@ -65,7 +65,9 @@ Guest ParseConsole(const std::string& console) {
     std::string label;
     GuestCase result;
     int timed_out = 1;
-    fields >> label >> result.status >> timed_out;
+    double milliseconds = 0;
+    long max_rss_kb = 0;
+    fields >> label >> result.status >> timed_out >> milliseconds >> max_rss_kb;
     result.timed_out = timed_out != 0;
     fields.get();  // the space before the output
     std::string escaped;
@@ -127,7 +129,7 @@ class FloppyDriverTest : public testing::Test {
   Guest Boot(const std::vector<std::string>& drives, const std::string& script) {
     const fs::path staging = dir_ / "staging";
     fs::copy_file(kProgram, staging / "bin" / "floppy-imager");
-    fs::copy_file(kGuestSession, staging / "bin" / "guest-session");
+    fs::copy_file(kPtyRun, staging / "bin" / "pty-run");
     WriteWholeFile(Path("guest-script"), script);
     const std::string initramfs = Path("initramfs.gz");
     const std::string pack = std::string(kVmScripts) + "/make-initramfs " + kKernelDir + " " +
@@ -146,6 +148,15 @@ class FloppyDriverTest : public testing::Test {
 
   fs::path dir_;
 };
+
+// The guest's command for one use of the program: |key| at the menu, |name|
+// (when given) at the prompt, and a last key when it asks for one.
+std::string Session(const std::string& label, const std::string& key,
+                    const std::string& name = "") {
+  std::string command = "pty-run --label " + label + " --timeout 300 --keys 'quit\\r\\n' " + key;
+  if (!name.empty()) command += " --line 'Image file name:' " + name;
+  return command + " --keys 'Any key to quit ...\\r\\n' q -- /bin/floppy-imager\n";
+}
 
 struct Medium {
   const char* name;
@@ -186,9 +197,9 @@ TEST_F(FloppyDriverTest, ImagesAndWritesEachPcMedium) {
     GuestFile("in.img", replacement);
     const Guest guest = Boot({"file=" + Path("medium") + ",if=floppy,index=0,format=raw",
                               "file=" + Path("out") + ",if=floppy,index=1,format=raw"},
-                             "guest-session read 1 read.img\n"
-                             "dd if=read.img of=/dev/fd1 bs=32k conv=fsync 2>/dev/null\n"
-                             "guest-session write 2 in.img\n");
+                             Session("read", "1", "read.img") +
+                                 "dd if=read.img of=/dev/fd1 bs=32k conv=fsync 2>/dev/null\n" +
+                                 Session("write", "2", "in.img"));
     ASSERT_EQ(guest.cases.count("read"), 1u) << guest.console;
     ASSERT_EQ(guest.cases.count("write"), 1u) << guest.console;
 
@@ -224,10 +235,8 @@ TEST_F(FloppyDriverTest, EmptyDriveAndWriteProtectedDiskFailAtTheOpen) {
   const Guest guest = Boot({"if=floppy,index=0",
                             "file=" + Path("protected") + ",if=floppy,index=1,format=raw,"
                             "readonly=on"},
-                           "guest-session empty 1\n"
-                           "rm /dev/fd0 && mknod /dev/fd0 b 2 1\n"
-                           "guest-session protected-read 1\n"
-                           "guest-session protected-write 2\n");
+                           Session("empty", "1") + "rm /dev/fd0 && mknod /dev/fd0 b 2 1\n" +
+                               Session("protected-read", "1") + Session("protected-write", "2"));
   const std::string failed =
       OnTerminal(std::string(kMenuText) + "Opening A:\\FAILED\n" + kQuitText);
   for (const char* label : {"empty", "protected-read", "protected-write"}) {
