@@ -58,7 +58,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD in_size, LPVOID
                            out_size == sizeof(DISK_GEOMETRY) && returned != nullptr &&
                            overlapped == nullptr;
   Log(as_expected ? "DeviceIoControl" : "DeviceIoControl with unexpected arguments");
-  if (State().query_fails) return 0;
+  if (State().query_fails || !as_expected) return 0;
   std::memcpy(out, &State().geometry, sizeof(DISK_GEOMETRY));
   *returned = sizeof(DISK_GEOMETRY);
   return 1;

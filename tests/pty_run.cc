@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     } else if (flag == "--stdin" && left >= 1) {
       options.stdin_path = argv[++i];
     } else if (flag == "--timeout" && left >= 1) {
-      options.timeout_seconds = std::atoi(argv[++i]);
+      options.timeout_seconds = static_cast<int>(std::strtol(argv[++i], nullptr, 10));
     } else if (flag == "--keys" && left >= 2) {
       steps.push_back({Unescape(argv[i + 1]), PtyStep::kKeys, Unescape(argv[i + 2])});
       i += 2;
