@@ -104,9 +104,10 @@ BOOL WINAPI FakeCloseHandle(HANDLE handle) {
 
 namespace {
 
-// kernel32's own CloseHandle.
+// kernel32's own CloseHandle. Looked up on each call: the runtime may close
+// handles from any thread, also while static objects are set up or torn down.
 BOOL RealCloseHandle(HANDLE handle) {
-  static const auto real = reinterpret_cast<decltype(&CloseHandle)>(reinterpret_cast<void (*)()>(
+  const auto real = reinterpret_cast<decltype(&CloseHandle)>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "CloseHandle")));
   return real(handle);
 }
