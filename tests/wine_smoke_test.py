@@ -13,6 +13,7 @@ the cursor) and "\\r\\n" at line ends. The tests replay that drawing on a
 small screen and compare the screen's text with the whole dialogue.
 """
 
+import fcntl
 import os
 import pty
 import select
@@ -23,7 +24,6 @@ import sys
 import tempfile
 import termios
 import time
-import fcntl
 
 MENU = ("NT/2000/XP HD/DD floppy image creator/writer 1.0\n"
         "1 - from floppy to file\n2 - from file to floppy\nother key - quit\n")
