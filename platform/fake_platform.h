@@ -1,6 +1,8 @@
 // A scripted stand-in for the platform layer, linked into unit tests in place
 // of the real one. Tests set what the drive, the keyboard and the files do,
-// then read back what was asked of them.
+// then read back what was asked of them. On Windows it stands in for
+// kernel32's five drive functions throughout the test program; handles that
+// the runtime or GoogleTest close go on to kernel32.
 #ifndef FLOPPY_IMAGER_PLATFORM_FAKE_PLATFORM_H_
 #define FLOPPY_IMAGER_PLATFORM_FAKE_PLATFORM_H_
 

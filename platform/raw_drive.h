@@ -5,11 +5,22 @@
 #define FLOPPY_IMAGER_PLATFORM_RAW_DRIVE_H_
 
 #ifdef _WIN32
+// Without min and max as macros, and without the parts of the API that have
+// nothing to do with files and devices.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 #include <winioctl.h>
 #else
 
 #include <cstdint>
+
+// The calling convention of the functions below; only 32-bit Windows has one.
+#define WINAPI
 
 typedef int BOOL;
 typedef uint32_t DWORD;
