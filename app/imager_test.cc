@@ -19,9 +19,7 @@ class ImagerTest : public testing::Test {
  protected:
   void SetUp() override { ResetFake(); }
 
-  long ReadKeys() const {
-    return std::count(Fake().calls.begin(), Fake().calls.end(), "ReadKey");
-  }
+  long ReadKeys() const { return std::count(Fake().calls.begin(), Fake().calls.end(), "ReadKey"); }
 };
 
 TEST_F(ImagerTest, OnlyOneAndTwoStartARun) {

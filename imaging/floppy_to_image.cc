@@ -24,8 +24,8 @@ void CopyFloppyToImage(DriveContext& drive) {
   if (!buffer) return;
 
   std::printf("Reading...");
-  if (!ReadFile(drive.DriveHandle, buffer.get(), drive.TransferLength,
-                &drive.TransferCount, nullptr)) {
+  if (!ReadFile(drive.DriveHandle, buffer.get(), drive.TransferLength, &drive.TransferCount,
+                nullptr)) {
     return;
   }
   std::printf("Read successful\n");

@@ -37,13 +37,12 @@ class FloppyToImageTest : public testing::Test {
 };
 
 TEST_F(FloppyToImageTest, WholeMediumBecomesTheImage) {
-  EXPECT_EQ(Run(), std::string(kReport) +
-                       "Reading...Read successful\nImage Created\nClosing Handle:1\n");
+  EXPECT_EQ(Run(),
+            std::string(kReport) + "Reading...Read successful\nImage Created\nClosing Handle:1\n");
   EXPECT_EQ(ReadWholeFile(image_), Fake().medium);
   EXPECT_EQ(Fake().calls,
             (std::vector<std::string>{"CreateFileA", "DeviceIoControl", "BeginLineInput",
-                                      "EndLineInput", "ReadFile 4096", "SyncFile",
-                                      "CloseHandle"}));
+                                      "EndLineInput", "ReadFile 4096", "SyncFile", "CloseHandle"}));
 }
 
 TEST_F(FloppyToImageTest, ExistingImageIsReplacedWhole) {

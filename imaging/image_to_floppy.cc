@@ -29,8 +29,7 @@ void CopyImageToFloppy(DriveContext& drive) {
   }
   std::printf("OK, writing to disk ...\n");
   // Only the count tells how much reached the medium.
-  WriteFile(drive.DriveHandle, buffer.get(), drive.TransferLength,
-            &drive.TransferCount, nullptr);
+  WriteFile(drive.DriveHandle, buffer.get(), drive.TransferLength, &drive.TransferCount, nullptr);
   if (!TransferComplete(drive)) {
     std::printf("probably wrong disk - written only %" PRIu32 " bytes\n",
                 static_cast<uint32_t>(drive.TransferCount));

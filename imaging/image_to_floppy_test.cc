@@ -75,8 +75,8 @@ TEST_F(ImageToFloppyTest, UnreadableImageLeavesTheMediumUntouched) {
   for (const std::string& name : {TempPath("missing.img"), directory}) {
     SCOPED_TRACE(name);
     SetUp();
-    EXPECT_EQ(Run(name), std::string(kReport) +
-                             "Reading Image...Problem with input file\nClosing Handle:1\n");
+    EXPECT_EQ(Run(name),
+              std::string(kReport) + "Reading Image...Problem with input file\nClosing Handle:1\n");
     EXPECT_FALSE(Wrote());
     EXPECT_EQ(Fake().medium, std::string(kMediumSize, 'm'));
     EXPECT_EQ(Fake().calls.back(), "CloseHandle");
@@ -91,14 +91,18 @@ TEST_F(ImageToFloppyTest, WriteThatFallsShortReportsTheCount) {
   };
   const Case cases[] = {
       {"short write", [] { Fake().write_count = 1536; }, "written only 1536 bytes"},
-      {"failed write", [] {
+      {"failed write",
+       [] {
          Fake().write_fails = true;
          Fake().write_count = 0;
-       }, "written only 0 bytes"},
-      {"failed after part", [] {
+       },
+       "written only 0 bytes"},
+      {"failed after part",
+       [] {
          Fake().write_fails = true;
          Fake().write_count = 512;
-       }, "written only 512 bytes"},
+       },
+       "written only 512 bytes"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -20,9 +20,9 @@ void RunTransfer(TransferStep step) {
 
 bool ProbeDrive(DriveContext& drive) {
   std::printf("Opening A:\\");
-  drive.DriveHandle = CreateFileA(kDrivePath, GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+  drive.DriveHandle =
+      CreateFileA(kDrivePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   if (drive.DriveHandle == INVALID_HANDLE_VALUE) {
     std::printf("FAILED\n");
     return false;
@@ -30,20 +30,16 @@ bool ProbeDrive(DriveContext& drive) {
   std::printf("Ok\n");
 
   std::printf("Trying some info ...\n");
-  if (!DeviceIoControl(drive.DriveHandle, IOCTL_DISK_GET_DRIVE_GEOMETRY,
-                       nullptr, 0, &drive.Geometry, sizeof(DISK_GEOMETRY),
-                       &drive.TransferCount, nullptr)) {
+  if (!DeviceIoControl(drive.DriveHandle, IOCTL_DISK_GET_DRIVE_GEOMETRY, nullptr, 0,
+                       &drive.Geometry, sizeof(DISK_GEOMETRY), &drive.TransferCount, nullptr)) {
     std::printf("Info Failed\n");
     return true;
   }
   const DISK_GEOMETRY& geometry = drive.Geometry;
   const uint64_t cylinders = static_cast<uint64_t>(geometry.Cylinders.QuadPart);
-  std::printf("BytesPerSector:%" PRIu32 "\n",
-              static_cast<uint32_t>(geometry.BytesPerSector));
-  std::printf("SectorsPerTrack:%" PRIu32 "\n",
-              static_cast<uint32_t>(geometry.SectorsPerTrack));
-  std::printf("TracksPerCylinder:%" PRIu32 "\n",
-              static_cast<uint32_t>(geometry.TracksPerCylinder));
+  std::printf("BytesPerSector:%" PRIu32 "\n", static_cast<uint32_t>(geometry.BytesPerSector));
+  std::printf("SectorsPerTrack:%" PRIu32 "\n", static_cast<uint32_t>(geometry.SectorsPerTrack));
+  std::printf("TracksPerCylinder:%" PRIu32 "\n", static_cast<uint32_t>(geometry.TracksPerCylinder));
   std::printf("Cylinders:%" PRIu64 "\n", cylinders);
   // Unsigned 64-bit arithmetic throughout: a product that does not fit wraps.
   drive.ImageSize = cylinders * static_cast<uint32_t>(geometry.TracksPerCylinder) *

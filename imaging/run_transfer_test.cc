@@ -63,8 +63,8 @@ TEST_F(RunTransferTest, ReportsGeometryAsksForNameTransfersAndCloses) {
   EXPECT_EQ(g_seen.TransferLength, 1474560u);
   EXPECT_EQ(g_seen.TransferCount, 24u);
   EXPECT_STREQ(g_seen.ImageFileName, "disk.img");
-  EXPECT_EQ(Fake().calls, (Calls{"CreateFileA", "DeviceIoControl", "BeginLineInput",
-                                 "EndLineInput", "CloseHandle"}));
+  EXPECT_EQ(Fake().calls, (Calls{"CreateFileA", "DeviceIoControl", "BeginLineInput", "EndLineInput",
+                                 "CloseHandle"}));
 }
 
 TEST_F(RunTransferTest, FailedOpenEndsTheRunWithNothingToClose) {

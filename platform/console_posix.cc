@@ -58,8 +58,7 @@ void InstallRestorers() {
   for (int signal_number : kRestoringSignals) sigaddset(&action.sa_mask, signal_number);
   for (int signal_number : kRestoringSignals) {
     struct sigaction previous;
-    if (sigaction(signal_number, nullptr, &previous) == 0 &&
-        previous.sa_handler == SIG_IGN) {
+    if (sigaction(signal_number, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
       continue;  // ignored by whoever started us: stays ignored
     }
     sigaction(signal_number, &action, nullptr);
@@ -111,8 +110,7 @@ bool KeyWaiting() {
   if (terminal < 0) return false;
   struct pollfd waiting = {terminal, POLLIN, 0};
   if (poll(&waiting, 1, 0) != 1) return false;
-  return (waiting.revents & POLLIN) != 0 &&
-         (waiting.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+  return (waiting.revents & POLLIN) != 0 && (waiting.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
 }
 
 void BeginLineInput() {

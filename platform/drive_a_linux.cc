@@ -24,8 +24,7 @@ std::string FirstLine(const fs::path& file) {
 // interface of a floppy drive. The interface is the nearest ancestor that
 // says what class it is.
 bool OnUsbFloppyInterface(const fs::path& block, const fs::path& devices) {
-  for (fs::path dir = block; dir != devices && dir.has_relative_path();
-       dir = dir.parent_path()) {
+  for (fs::path dir = block; dir != devices && dir.has_relative_path(); dir = dir.parent_path()) {
     if (fs::exists(dir / "bInterfaceClass")) {
       return FirstLine(dir / "bInterfaceClass") == kMassStorageClass &&
              FirstLine(dir / "bInterfaceSubClass") == kUfiSubclass;

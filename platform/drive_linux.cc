@@ -73,8 +73,7 @@ bool QueryGeometry(int fd, DISK_GEOMETRY* geometry) {
     geometry->TracksPerCylinder = format.head;
     geometry->SectorsPerTrack = format.sect;
     geometry->BytesPerSector = kFloppySectorSize;
-    geometry->MediaType =
-        PcMediaType(format.track, format.head, format.sect, kFloppySectorSize);
+    geometry->MediaType = PcMediaType(format.track, format.head, format.sect, kFloppySectorSize);
     return true;
   }
 
@@ -88,11 +87,9 @@ bool QueryGeometry(int fd, DISK_GEOMETRY* geometry) {
 
 }  // namespace
 
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD /*share*/,
-                   LPSECURITY_ATTRIBUTES /*security*/, DWORD disposition,
-                   DWORD /*flags*/, HANDLE /*template_file*/) {
-  if (name == nullptr || std::strcmp(name, kDriveAName) != 0 ||
-      disposition != OPEN_EXISTING) {
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD /*share*/, LPSECURITY_ATTRIBUTES /*security*/,
+                   DWORD disposition, DWORD /*flags*/, HANDLE /*template_file*/) {
+  if (name == nullptr || std::strcmp(name, kDriveAName) != 0 || disposition != OPEN_EXISTING) {
     return INVALID_HANDLE_VALUE;
   }
   const std::string device = DriveADevice("/dev", "/sys");
@@ -104,11 +101,9 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD /*share*/,
   return fd < 0 ? INVALID_HANDLE_VALUE : ToHandle(fd);
 }
 
-BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID /*in*/, DWORD /*in_size*/,
-                     LPVOID out, DWORD out_size, LPDWORD returned,
-                     LPOVERLAPPED /*overlapped*/) {
-  if (code != IOCTL_DISK_GET_DRIVE_GEOMETRY || out == nullptr ||
-      out_size < sizeof(DISK_GEOMETRY)) {
+BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID /*in*/, DWORD /*in_size*/, LPVOID out,
+                     DWORD out_size, LPDWORD returned, LPOVERLAPPED /*overlapped*/) {
+  if (code != IOCTL_DISK_GET_DRIVE_GEOMETRY || out == nullptr || out_size < sizeof(DISK_GEOMETRY)) {
     return 0;
   }
   DISK_GEOMETRY geometry;

@@ -45,19 +45,18 @@ namespace {
 HANDLE WINAPI FakeCreateFileA(LPCSTR name, DWORD access, DWORD share,
                               LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
                               HANDLE template_file) {
-  const bool as_expected =
-      std::strcmp(name, "\\\\.\\A:") == 0 && access == (GENERIC_READ | GENERIC_WRITE) &&
-      share == (FILE_SHARE_READ | FILE_SHARE_WRITE) && security == nullptr &&
-      disposition == OPEN_EXISTING && flags == 0 && template_file == nullptr;
+  const bool as_expected = std::strcmp(name, "\\\\.\\A:") == 0 &&
+                           access == (GENERIC_READ | GENERIC_WRITE) &&
+                           share == (FILE_SHARE_READ | FILE_SHARE_WRITE) && security == nullptr &&
+                           disposition == OPEN_EXISTING && flags == 0 && template_file == nullptr;
   Log(as_expected ? "CreateFileA" : "CreateFileA with unexpected arguments");
   return State().open_fails ? INVALID_HANDLE_VALUE : FakeDriveHandle();
 }
 
 BOOL WINAPI FakeDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD in_size, LPVOID out,
                                 DWORD out_size, LPDWORD returned, LPOVERLAPPED overlapped) {
-  const bool as_expected = device == FakeDriveHandle() &&
-                           code == IOCTL_DISK_GET_DRIVE_GEOMETRY && in == nullptr &&
-                           in_size == 0 && out != nullptr &&
+  const bool as_expected = device == FakeDriveHandle() && code == IOCTL_DISK_GET_DRIVE_GEOMETRY &&
+                           in == nullptr && in_size == 0 && out != nullptr &&
                            out_size == sizeof(DISK_GEOMETRY) && returned != nullptr &&
                            overlapped == nullptr;
   Log(as_expected ? "DeviceIoControl" : "DeviceIoControl with unexpected arguments");
@@ -150,8 +149,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD in_size, LPVOID
   return FakeDeviceIoControl(device, code, in, in_size, out, out_size, returned, overlapped);
 }
 
-BOOL ReadFile(HANDLE device, LPVOID buffer, DWORD length, LPDWORD read,
-              LPOVERLAPPED overlapped) {
+BOOL ReadFile(HANDLE device, LPVOID buffer, DWORD length, LPDWORD read, LPOVERLAPPED overlapped) {
   return FakeReadFile(device, buffer, length, read, overlapped);
 }
 

@@ -12,8 +12,8 @@ struct PcFormat {
 // All with 512-byte sectors. A 1.68 MB (21-sector) disk is a 3.5-inch
 // high-density disk formatted more densely.
 constexpr PcFormat kPcFormats[] = {
-    {40, 1, 8, F5_160_512},   {40, 1, 9, F5_180_512},  {40, 2, 8, F5_320_512},
-    {40, 2, 9, F5_360_512},   {80, 2, 9, F3_720_512},  {80, 2, 15, F5_1Pt2_512},
+    {40, 1, 8, F5_160_512},    {40, 1, 9, F5_180_512},    {40, 2, 8, F5_320_512},
+    {40, 2, 9, F5_360_512},    {80, 2, 9, F3_720_512},    {80, 2, 15, F5_1Pt2_512},
     {80, 2, 18, F3_1Pt44_512}, {80, 2, 21, F3_1Pt44_512}, {80, 2, 36, F3_2Pt88_512},
 };
 
@@ -46,22 +46,20 @@ DISK_GEOMETRY GeometryForCapacity(uint64_t capacity, uint32_t bytes_per_sector) 
   if (bytes_per_sector == kPcSectorSize) {
     for (const PcFormat& format : kPcFormats) {
       if (Bytes(format) == capacity) {
-        return MakeGeometry(format.cylinders, format.heads, format.sectors,
-                            kPcSectorSize, format.media);
+        return MakeGeometry(format.cylinders, format.heads, format.sectors, kPcSectorSize,
+                            format.media);
       }
     }
   }
   if (bytes_per_sector == 0) return MakeGeometry(0, 1, 1, 0, RemovableMedia);
-  return MakeGeometry(capacity / bytes_per_sector, 1, 1, bytes_per_sector,
-                      RemovableMedia);
+  return MakeGeometry(capacity / bytes_per_sector, 1, 1, bytes_per_sector, RemovableMedia);
 }
 
 MEDIA_TYPE PcMediaType(uint64_t cylinders, uint32_t heads, uint32_t sectors,
                        uint32_t bytes_per_sector) {
   if (bytes_per_sector != kPcSectorSize) return RemovableMedia;
   for (const PcFormat& format : kPcFormats) {
-    if (format.cylinders == cylinders && format.heads == heads &&
-        format.sectors == sectors) {
+    if (format.cylinders == cylinders && format.heads == heads && format.sectors == sectors) {
       return format.media;
     }
   }

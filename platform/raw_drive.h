@@ -77,9 +77,8 @@ static_assert(sizeof(DISK_GEOMETRY) == 24, "DISK_GEOMETRY is a 24-byte record");
 // (OPEN_EXISTING). On success the handle is positioned at the medium's first
 // byte. Returns INVALID_HANDLE_VALUE when the device cannot be opened with the
 // access asked for (no drive, no medium, a write-protected medium).
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share,
-                   LPSECURITY_ATTRIBUTES security, DWORD disposition,
-                   DWORD flags, HANDLE template_file);
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE template_file);
 
 // With IOCTL_DISK_GET_DRIVE_GEOMETRY and an output of at least 24 bytes:
 // fills *out as a DISK_GEOMETRY, sets *returned to 24 and returns nonzero.
@@ -87,15 +86,13 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share,
 // TracksPerCylinder * SectorsPerTrack * BytesPerSector is its size in bytes.
 // Returns 0 for any other request, a device that has no geometry, or a
 // failed query. The handle's position does not move.
-BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD in_size,
-                     LPVOID out, DWORD out_size, LPDWORD returned,
-                     LPOVERLAPPED overlapped);
+BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD in_size, LPVOID out,
+                     DWORD out_size, LPDWORD returned, LPOVERLAPPED overlapped);
 
 // Reads up to |length| bytes from the current position; stops early only at
 // the end of the medium. *read holds the count moved, also on failure.
 // Returns 0 when the device reported an error.
-BOOL ReadFile(HANDLE device, LPVOID buffer, DWORD length, LPDWORD read,
-              LPOVERLAPPED overlapped);
+BOOL ReadFile(HANDLE device, LPVOID buffer, DWORD length, LPDWORD read, LPOVERLAPPED overlapped);
 
 // Writes |length| bytes at the current position and flushes them to the
 // medium before returning. *written holds the count that reached the medium:

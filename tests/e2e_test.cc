@@ -69,8 +69,8 @@ std::string ShowAsDriveA(const std::string& device, const std::string& node_name
     const char* path;
     int major, minor;
   };
-  const Node nodes[] = {{"/dev/null", 1, 3}, {"/dev/zero", 1, 5}, {"/dev/full", 1, 7},
-                        {"/dev/tty", 5, 0}};
+  const Node nodes[] = {
+      {"/dev/null", 1, 3}, {"/dev/zero", 1, 5}, {"/dev/full", 1, 7}, {"/dev/tty", 5, 0}};
   for (const Node& node : nodes) {
     if (mknod(node.path, S_IFCHR | 0666, makedev(node.major, node.minor)) != 0) {
       return std::string("mknod ") + node.path;
@@ -91,7 +91,10 @@ struct Medium {
 };
 
 const Medium kPcMedia[] = {
-    {"360 KB", 40, 2, 9}, {"720 KB", 80, 2, 9}, {"1.44 MB", 80, 2, 18}, {"2.88 MB", 80, 2, 36},
+    {"360 KB", 40, 2, 9},
+    {"720 KB", 80, 2, 9},
+    {"1.44 MB", 80, 2, 18},
+    {"2.88 MB", 80, 2, 36},
 };
 
 class EndToEndTest : public testing::Test {
@@ -193,8 +196,7 @@ TEST_F(EndToEndTest, SignalsRestoreTheTerminalAndStillEndTheProgram) {
     // Waits at the menu, with the terminal in its key mode.
     const PtyRun run = RunOnPty(options, {{OnTerminal(kMenu), PtyStep::kKeys, ""}});
     EXPECT_FALSE(run.timed_out);
-    EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == signal_number)
-        << run.status;
+    EXPECT_TRUE(WIFSIGNALED(run.status) && WTERMSIG(run.status) == signal_number) << run.status;
     EXPECT_EQ(run.before.c_lflag, run.after.c_lflag);
     EXPECT_EQ(run.before.c_iflag, run.after.c_iflag);
   }
@@ -206,10 +208,10 @@ TEST_F(EndToEndTest, ImagesEveryPcSizeByteForByte) {
     const std::string bytes = Pattern(medium.Size(), medium.sectors);
     const auto drive = Drive(Path("medium"), bytes);
     const PtyRun run = UseImager(drive->path(), "1", "disk.img");
-    EXPECT_EQ(run.output,
-              SessionWithTypedName(DriveReport(medium.cylinders, medium.heads, medium.sectors) +
-                        "Reading...Read successful\nImage Created\nClosing Handle:1\n",
-                    "disk.img"));
+    EXPECT_EQ(run.output, SessionWithTypedName(
+                              DriveReport(medium.cylinders, medium.heads, medium.sectors) +
+                                  "Reading...Read successful\nImage Created\nClosing Handle:1\n",
+                              "disk.img"));
     EXPECT_TRUE(ReadWholeFile(Path("disk.img")) == bytes) << "image differs from the medium";
   }
 }
@@ -222,16 +224,18 @@ TEST_F(EndToEndTest, NameFromRedirectedInputAndKeysFromTheTerminal) {
   const PtyRun run = UseImager(drive->path(), "1", "", Path("name"));
   EXPECT_EQ(run.output, OnTerminal(kMenu + DriveReport(80, 2, 9) +
                                    "Reading...Read successful\nImage Created\n"
-                                   "Closing Handle:1\n" + kQuit));
+                                   "Closing Handle:1\n" +
+                                   kQuit));
   EXPECT_TRUE(ReadWholeFile(Path("from-input.img")) == bytes);
 }
 
 TEST_F(EndToEndTest, EmptyMediumGivesEmptyImage) {
   const auto drive = Drive(Path("medium"), "");
   const PtyRun run = UseImager(drive->path(), "1", "empty.img");
-  EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(0, 1, 1) +
-                                  "Reading...Read successful\nImage Created\nClosing Handle:1\n",
-                              "empty.img"));
+  EXPECT_EQ(run.output,
+            SessionWithTypedName(DriveReport(0, 1, 1) +
+                                     "Reading...Read successful\nImage Created\nClosing Handle:1\n",
+                                 "empty.img"));
   EXPECT_TRUE(fs::exists(Path("empty.img")));
   EXPECT_EQ(fs::file_size(Path("empty.img")), 0u);
 }
@@ -241,10 +245,11 @@ TEST_F(EndToEndTest, DestinationsThatCannotBeWritten) {
   for (const char* name : {"missing/disk.img", "/dev/full"}) {
     SCOPED_TRACE(name);
     const PtyRun run = UseImager(drive->path(), "1", name);
-    EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(80, 2, 18) +
-                                    "Reading...Read successful\nDestination file error\n"
-                                    "Closing Handle:1\n",
-                                name));
+    EXPECT_EQ(run.output,
+              SessionWithTypedName(DriveReport(80, 2, 18) +
+                                       "Reading...Read successful\nDestination file error\n"
+                                       "Closing Handle:1\n",
+                                   name));
   }
 }
 
@@ -258,11 +263,11 @@ TEST_F(EndToEndTest, MediumBeyond4GiBIsNotImagedAndTheOldImageStays) {
   const PtyRun run = UseImager(drive.path(), "1", "kept.img");
   EXPECT_EQ(run.output,
             SessionWithTypedName("Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\n"
-                  "SectorsPerTrack:1\nTracksPerCylinder:1\nCylinders:8390656\n"
-                  "Disk Size in Bytes:4296015872\nImage file name:"
-                  "Reading...Read successful\nIncorrect number of bytes was read\n"
-                  "Closing Handle:1\n",
-                  "kept.img"));
+                                 "SectorsPerTrack:1\nTracksPerCylinder:1\nCylinders:8390656\n"
+                                 "Disk Size in Bytes:4296015872\nImage file name:"
+                                 "Reading...Read successful\nIncorrect number of bytes was read\n"
+                                 "Closing Handle:1\n",
+                                 "kept.img"));
   EXPECT_EQ(ReadWholeFile(Path("kept.img")), "an older image");
 }
 
@@ -286,10 +291,10 @@ TEST_F(EndToEndTest, WritesImagesOfAnyLengthOntoEveryPcSize) {
       const auto drive = Drive(Path("medium"), Pattern(medium.Size(), 9));
       WriteWholeFile(Path("in.img"), c.file);
       const PtyRun run = UseImager(drive->path(), "2", "in.img");
-      EXPECT_EQ(run.output,
-                SessionWithTypedName(DriveReport(medium.cylinders, medium.heads, medium.sectors) +
-                          "Reading Image...OK, writing to disk ...\nClosing Handle:1\n",
-                      "in.img"));
+      EXPECT_EQ(run.output, SessionWithTypedName(
+                                DriveReport(medium.cylinders, medium.heads, medium.sectors) +
+                                    "Reading Image...OK, writing to disk ...\nClosing Handle:1\n",
+                                "in.img"));
       EXPECT_TRUE(ReadWholeFile(Path("medium")) == c.medium) << "medium differs";
     }
   }
@@ -303,9 +308,9 @@ TEST_F(EndToEndTest, ImagesThatCannotBeReadLeaveTheMediumUntouched) {
     SCOPED_TRACE(name);
     const PtyRun run = UseImager(drive->path(), "2", name);
     EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(80, 2, 18) +
-                                    "Reading Image...Problem with input file\n"
-                                    "Closing Handle:1\n",
-                                name));
+                                                   "Reading Image...Problem with input file\n"
+                                                   "Closing Handle:1\n",
+                                               name));
     EXPECT_TRUE(ReadWholeFile(Path("medium")) == before) << "medium changed";
   }
 }
@@ -318,10 +323,10 @@ TEST_F(EndToEndTest, WriteProtectedMediumReportsTheShortWrite) {
   // A loop device opens read-write even when it is read-only; the floppy
   // driver refuses the open instead ("FAILED").
   EXPECT_EQ(run.output, SessionWithTypedName(DriveReport(80, 2, 9) +
-                                  "Reading Image...OK, writing to disk ...\n"
-                                  "probably wrong disk - written only 0 bytes\n"
-                                  "Closing Handle:1\n",
-                              "in.img"));
+                                                 "Reading Image...OK, writing to disk ...\n"
+                                                 "probably wrong disk - written only 0 bytes\n"
+                                                 "Closing Handle:1\n",
+                                             "in.img"));
   EXPECT_TRUE(ReadWholeFile(Path("medium")) == before) << "medium changed";
 }
 

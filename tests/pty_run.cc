@@ -44,10 +44,18 @@ std::string Unescape(const char* text) {
       continue;
     }
     switch (*++c) {
-      case 'n': bytes += '\n'; break;
-      case 'r': bytes += '\r'; break;
-      case 'e': bytes += '\x1b'; break;
-      default: bytes += *c; break;
+      case 'n':
+        bytes += '\n';
+        break;
+      case 'r':
+        bytes += '\r';
+        break;
+      case 'e':
+        bytes += '\x1b';
+        break;
+      default:
+        bytes += *c;
+        break;
     }
   }
   return bytes;

@@ -66,8 +66,8 @@ void WriteAll(int fd, const std::string& bytes) {
   setsid();
   const int terminal = open(terminal_name, O_RDWR);  // becomes the controlling terminal
   if (terminal < 0) ChildFails("open terminal");
-  const int input = options.stdin_path.empty() ? terminal
-                                               : open(options.stdin_path.c_str(), O_RDONLY);
+  const int input =
+      options.stdin_path.empty() ? terminal : open(options.stdin_path.c_str(), O_RDONLY);
   if (input < 0) ChildFails("open " + options.stdin_path);
   dup2(input, 0);
   dup2(terminal, 1);

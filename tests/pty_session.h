@@ -21,15 +21,15 @@ struct PtyStep {
 };
 
 struct PtyRun {
-  std::string output;       // everything the program wrote to the terminal
-  int status = -1;          // as waitpid reports it
-  bool timed_out = false;   // a step or the exit did not come; the program was killed
-  size_t steps_typed = 0;   // steps whose keys were typed before the program ended
-  double seconds = 0;       // from the start to the end of the program
-  long max_rss_kb = 0;      // its peak resident memory
+  std::string output;        // everything the program wrote to the terminal
+  int status = -1;           // as waitpid reports it
+  bool timed_out = false;    // a step or the exit did not come; the program was killed
+  size_t steps_typed = 0;    // steps whose keys were typed before the program ended
+  double seconds = 0;        // from the start to the end of the program
+  long max_rss_kb = 0;       // its peak resident memory
   struct termios before {};  // the terminal's settings when the program started
   struct termios after {};   // and when it had ended
-  std::string unread;       // what was typed but never read by the program
+  std::string unread;        // what was typed but never read by the program
 };
 
 struct PtyOptions {

@@ -34,8 +34,9 @@ std::string DriveReport(uint64_t cylinders, unsigned heads, unsigned sectors,
   return "Opening A:\\Ok\nTrying some info ...\nBytesPerSector:" +
          std::to_string(bytes_per_sector) + "\nSectorsPerTrack:" + std::to_string(sectors) +
          "\nTracksPerCylinder:" + std::to_string(heads) +
-         "\nCylinders:" + std::to_string(cylinders) + "\nDisk Size in Bytes:" +
-         std::to_string(cylinders * heads * sectors * bytes_per_sector) + "\nImage file name:";
+         "\nCylinders:" + std::to_string(cylinders) +
+         "\nDisk Size in Bytes:" + std::to_string(cylinders * heads * sectors * bytes_per_sector) +
+         "\nImage file name:";
 }
 
 std::string OnTerminal(const std::string& text) {

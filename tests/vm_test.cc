@@ -99,7 +99,8 @@ class FloppyDriverTest : public testing::Test {
       SkipReason() = "needs a static /bin/busybox (busybox-static)";
       return;
     }
-    const int fetched = std::system((std::string(kVmScripts) + "/fetch-kernel " + kKernelDir).c_str());
+    const int fetched =
+        std::system((std::string(kVmScripts) + "/fetch-kernel " + kKernelDir).c_str());
     if (!WIFEXITED(fetched) || WEXITSTATUS(fetched) != 0) {
       SkipReason() = "could not fetch Debian's kernel (vm/fetch-kernel)";
     }
@@ -136,10 +137,12 @@ class FloppyDriverTest : public testing::Test {
                              staging.string() + " " + Path("guest-script") + " " + initramfs;
     EXPECT_EQ(std::system(pack.c_str()), 0) << pack;
 
-    std::string qemu = "timeout 600 qemu-system-x86_64 -accel tcg -m 256 -nic none"
-                       " -display none -serial stdio -monitor none -no-reboot"
-                       " -kernel " + std::string(kKernelDir) + "/vmlinuz -initrd " + initramfs +
-                       " -append 'console=ttyS0 quiet loglevel=1 panic=-1'";
+    std::string qemu =
+        "timeout 600 qemu-system-x86_64 -accel tcg -m 256 -nic none"
+        " -display none -serial stdio -monitor none -no-reboot"
+        " -kernel " +
+        std::string(kKernelDir) + "/vmlinuz -initrd " + initramfs +
+        " -append 'console=ttyS0 quiet loglevel=1 panic=-1'";
     for (const std::string& drive : drives) qemu += " -drive " + drive;
     qemu += " </dev/null 2>&1";
     Guest guest = ParseConsole(Command(qemu));
@@ -232,9 +235,9 @@ TEST_F(FloppyDriverTest, EmptyDriveAndWriteProtectedDiskFailAtTheOpen) {
   const std::string original = Pattern(1474560, 5);
   WriteWholeFile(Path("protected"), original);
   GuestFile("in.img", Pattern(1474560, 6));
-  const Guest guest = Boot({"if=floppy,index=0",
-                            "file=" + Path("protected") + ",if=floppy,index=1,format=raw,"
-                            "readonly=on"},
+  const Guest guest = Boot({"if=floppy,index=0", "file=" + Path("protected") +
+                                                     ",if=floppy,index=1,format=raw,"
+                                                     "readonly=on"},
                            Session("empty", "1") + "rm /dev/fd0 && mknod /dev/fd0 b 2 1\n" +
                                Session("protected-read", "1") + Session("protected-write", "2"));
   const std::string failed =
