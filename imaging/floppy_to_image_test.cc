@@ -11,19 +11,13 @@
 
 namespace {
 
-// A 4 KiB medium keeps the cases small: 2 cylinders, 2 heads, 2 sectors.
-constexpr char kReport[] =
-    "Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\nSectorsPerTrack:2\n"
-    "TracksPerCylinder:2\nCylinders:2\nDisk Size in Bytes:4096\nImage file name:";
-constexpr size_t kMediumSize = 4096;
+constexpr const char* kReport = kSmallMediumReport;
+constexpr size_t kMediumSize = kSmallMediumSize;
 
 class FloppyToImageTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetFake();
-    Fake().geometry.Cylinders.QuadPart = 2;
-    Fake().geometry.TracksPerCylinder = 2;
-    Fake().geometry.SectorsPerTrack = 2;
+    ResetFakeWithSmallMedium();
     Fake().medium = Pattern(kMediumSize);
     image_ = TempPath("disk.img");
   }

@@ -11,20 +11,14 @@
 
 namespace {
 
-// A 4 KiB medium: 2 cylinders, 2 heads, 2 sectors.
-constexpr char kReport[] =
-    "Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\nSectorsPerTrack:2\n"
-    "TracksPerCylinder:2\nCylinders:2\nDisk Size in Bytes:4096\nImage file name:";
-constexpr size_t kMediumSize = 4096;
+constexpr const char* kReport = kSmallMediumReport;
+constexpr size_t kMediumSize = kSmallMediumSize;
 constexpr char kWritten[] = "Reading Image...OK, writing to disk ...\nClosing Handle:1\n";
 
 class ImageToFloppyTest : public testing::Test {
  protected:
   void SetUp() override {
-    ResetFake();
-    Fake().geometry.Cylinders.QuadPart = 2;
-    Fake().geometry.TracksPerCylinder = 2;
-    Fake().geometry.SectorsPerTrack = 2;
+    ResetFakeWithSmallMedium();
     Fake().medium = std::string(kMediumSize, 'm');
     image_ = TempPath("disk.img");
   }

@@ -1,26 +1,55 @@
 #include "dialogue.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 
-#include <unistd.h>
+#include "platform/fake_platform.h"
+
+const char kSmallMediumReport[] =
+    "Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\nSectorsPerTrack:2\n"
+    "TracksPerCylinder:2\nCylinders:2\nDisk Size in Bytes:4096\nImage file name:";
+
+void ResetFakeWithSmallMedium() {
+  ResetFake();
+  Fake().geometry.Cylinders.QuadPart = 2;
+  Fake().geometry.TracksPerCylinder = 2;
+  Fake().geometry.SectorsPerTrack = 2;
+}
+
+namespace {
+
+// The current test's directory, removed when the next test starts or the
+// program ends.
+struct TestDirectory {
+  const testing::TestInfo* test = nullptr;
+  std::filesystem::path path;
+
+  void Remove() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+  ~TestDirectory() { Remove(); }
+};
+
+}  // namespace
 
 std::string TempPath(const std::string& name) {
   // Kept short: image names must fit the 99 characters the prompt takes.
-  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-  static const testing::TestInfo* current = nullptr;
+  static TestDirectory directory;
   static int tests = 0;
-  static std::filesystem::path directory;
-  if (test != current) {
-    current = test;
-    directory = std::filesystem::path(testing::TempDir()) /
-                ("fi-" + std::to_string(getpid()) + "-" + std::to_string(++tests));
-    std::filesystem::remove_all(directory);
-    std::filesystem::create_directories(directory);
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  if (test != directory.test) {
+    directory.Remove();
+    directory.test = test;
+    directory.path = std::filesystem::path(testing::TempDir()) /
+                     ("fi-" + std::to_string(getpid()) + "-" + std::to_string(++tests));
+    std::filesystem::create_directories(directory.path);
   }
-  return (directory / name).string();
+  return (directory.path / name).string();
 }
 
 std::string Dialogue(const std::function<void()>& body, const std::string& input) {
