@@ -24,6 +24,7 @@ if [ ! -d "$WINEPREFIX" ]; then
   wineserver --wait 9>&-
 fi
 if wineserver --persistent=30 </dev/null >>"$log" 2>&1 9>&-; then
+  echo "$(date '+%F %T') started a server for $*" >>"$log"
   wine wineboot </dev/null >>"$log" 2>&1 9>&-
 fi
 exec 9>&-
