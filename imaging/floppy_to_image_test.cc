@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kReport = kSmallMediumReport;
+const std::string& kReport = kSmallMediumReport;
 constexpr size_t kMediumSize = kSmallMediumSize;
 
 class FloppyToImageTest : public testing::Test {
@@ -31,8 +31,7 @@ class FloppyToImageTest : public testing::Test {
 };
 
 TEST_F(FloppyToImageTest, WholeMediumBecomesTheImage) {
-  EXPECT_EQ(Run(),
-            std::string(kReport) + "Reading...Read successful\nImage Created\nClosing Handle:1\n");
+  EXPECT_EQ(Run(), kReport + "Reading...Read successful\nImage Created\nClosing Handle:1\n");
   EXPECT_EQ(ReadWholeFile(image_), Fake().medium);
   EXPECT_EQ(Fake().calls,
             (std::vector<std::string>{"CreateFileA", "DeviceIoControl", "BeginLineInput",
@@ -105,14 +104,13 @@ TEST_F(FloppyToImageTest, SizeBeyond32BitsIsNeverComplete) {
 
 TEST_F(FloppyToImageTest, UnwritableDestinationIsReported) {
   EXPECT_EQ(Run(TempPath("missing-directory/disk.img")),
-            std::string(kReport) +
-                "Reading...Read successful\nDestination file error\nClosing Handle:1\n");
+            kReport + "Reading...Read successful\nDestination file error\nClosing Handle:1\n");
 }
 
 TEST_F(FloppyToImageTest, ImageThatDoesNotReachItsDeviceIsNotReportedAsCreated) {
   Fake().sync_fails = true;
-  EXPECT_EQ(Run(), std::string(kReport) +
-                       "Reading...Read successful\nDestination file error\nClosing Handle:1\n");
+  EXPECT_EQ(Run(),
+            kReport + "Reading...Read successful\nDestination file error\nClosing Handle:1\n");
 }
 
 }  // namespace

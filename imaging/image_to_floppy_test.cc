@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kReport = kSmallMediumReport;
+const std::string& kReport = kSmallMediumReport;
 constexpr size_t kMediumSize = kSmallMediumSize;
 constexpr char kWritten[] = "Reading Image...OK, writing to disk ...\nClosing Handle:1\n";
 
@@ -69,8 +69,7 @@ TEST_F(ImageToFloppyTest, UnreadableImageLeavesTheMediumUntouched) {
   for (const std::string& name : {TempPath("missing.img"), directory}) {
     SCOPED_TRACE(name);
     SetUp();
-    EXPECT_EQ(Run(name),
-              std::string(kReport) + "Reading Image...Problem with input file\nClosing Handle:1\n");
+    EXPECT_EQ(Run(name), kReport + "Reading Image...Problem with input file\nClosing Handle:1\n");
     EXPECT_FALSE(Wrote());
     EXPECT_EQ(Fake().medium, std::string(kMediumSize, 'm'));
     EXPECT_EQ(Fake().calls.back(), "CloseHandle");
@@ -103,7 +102,7 @@ TEST_F(ImageToFloppyTest, WriteThatFallsShortReportsTheCount) {
     SetUp();
     WriteWholeFile(image_, Pattern(kMediumSize));
     c.script();
-    EXPECT_EQ(Run(), std::string(kReport) + "Reading Image...OK, writing to disk ...\n" +
+    EXPECT_EQ(Run(), kReport + "Reading Image...OK, writing to disk ...\n" +
                          "probably wrong disk - " + c.report + "\nClosing Handle:1\n");
   }
 }

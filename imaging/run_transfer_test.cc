@@ -108,20 +108,14 @@ TEST_F(RunTransferTest, FailedCloseIsReportedAsZero) {
 
 TEST_F(RunTransferTest, ZeroGeometryStillAsksAndTransfersNothing) {
   SetGeometry(80, 2, 0, 512);
-  EXPECT_EQ(Run("disk.img\n"),
-            "Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\nSectorsPerTrack:0\n"
-            "TracksPerCylinder:2\nCylinders:80\nDisk Size in Bytes:0\nImage file name:"
-            "<transfer>Closing Handle:1\n");
+  EXPECT_EQ(Run("disk.img\n"), DriveReport(80, 2, 0) + "<transfer>Closing Handle:1\n");
   EXPECT_EQ(g_seen.ImageSize, 0u);
   EXPECT_EQ(g_seen.TransferLength, 0u);
 }
 
 TEST_F(RunTransferTest, SizeBeyond32BitsIsPrintedWholeAndTransferLengthIsItsLowHalf) {
   SetGeometry(8390656, 1, 1, 512);  // 4 GiB + 1 MiB
-  EXPECT_EQ(Run("disk.img\n"),
-            "Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\nSectorsPerTrack:1\n"
-            "TracksPerCylinder:1\nCylinders:8390656\nDisk Size in Bytes:4296015872\n"
-            "Image file name:<transfer>Closing Handle:1\n");
+  EXPECT_EQ(Run("disk.img\n"), DriveReport(8390656, 1, 1) + "<transfer>Closing Handle:1\n");
   EXPECT_EQ(g_seen.ImageSize, 4296015872u);
   EXPECT_EQ(g_seen.TransferLength, 1048576u);
 }

@@ -9,9 +9,7 @@
 
 #include "platform/fake_platform.h"
 
-const char kSmallMediumReport[] =
-    "Opening A:\\Ok\nTrying some info ...\nBytesPerSector:512\nSectorsPerTrack:2\n"
-    "TracksPerCylinder:2\nCylinders:2\nDisk Size in Bytes:4096\nImage file name:";
+const std::string kSmallMediumReport = DriveReport(2, 2, 2);
 
 void ResetFakeWithSmallMedium() {
   ResetFake();

@@ -16,7 +16,7 @@ std::string Dialogue(const std::function<void()>& body, const std::string& input
 // sectors, and kSmallMediumReport is what a run prints of it up to the name
 // prompt.
 constexpr size_t kSmallMediumSize = 4096;
-extern const char kSmallMediumReport[];
+extern const std::string kSmallMediumReport;
 void ResetFakeWithSmallMedium();
 
 // A path in a fresh, empty directory of the test's own.
